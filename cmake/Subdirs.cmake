@@ -1,0 +1,10 @@
+# Adds every direct subfolder that has a CMakeLists.txt, so each area owns its own list file.
+function(ogonek_add_subdirs dir)
+  file(GLOB children LIST_DIRECTORIES true ${dir}/*)
+  list(SORT children)
+  foreach(c IN LISTS children)
+    if(IS_DIRECTORY ${c} AND EXISTS ${c}/CMakeLists.txt)
+      add_subdirectory(${c})
+    endif()
+  endforeach()
+endfunction()
