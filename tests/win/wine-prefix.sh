@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# wine-prefix.sh PREFIX [VERSION]
+# Makes PREFIX a Windows that looks like a real one to the installer: created once with wineboot,
+# given the registry keys every Windows has (real-windows.reg), and a Windows version
+# (default win10). Keeps one wineserver running for it, so that the background services Wine
+# starts never hold on to the output of whoever called us.
+set -eu
+prefix=$1
+version=${2:-win10}
+here=$(cd "$(dirname "$0")" && pwd)
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+case "$prefix" in *32) export WINEARCH=win32 ;; *) export WINEARCH=win64 ;; esac
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$prefix.lock"
+flock 9
+if [ ! -f "$prefix/.ogonek-ready" ]; then
+  rm -rf "$prefix"
+  wineboot -i </dev/null >/dev/null 2>&1
+  wineserver -w
+  wine regedit /S "$(winepath -w "$here/real-windows.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+  wine winecfg -v "$version" </dev/null >/dev/null 2>&1 || true
+  wineserver -w
+  touch "$prefix/.ogonek-ready"
+fi
+# A persistent server, started with no inherited output.
+wineserver -p </dev/null >/dev/null 2>&1 || true
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
