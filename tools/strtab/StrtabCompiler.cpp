@@ -364,6 +364,55 @@ void StrtabCompiler::Build(std::vector<unsigned char>* table, uint32_t* count) c
     *count = static_cast<uint32_t>(Entries_.size());
 }
 
+int PrepareTextItem(const std::string& fileName, const std::string& content, std::string* out,
+                    std::string* error)
+{
+    out->clear();
+    size_t pos = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    int lineNumber = 0;
+    while (pos < content.size())
+    {
+        size_t end = content.find('\n', pos);
+        const bool lastLine = end == std::string::npos;
+        if (lastLine)
+        {
+            end = content.size();
+        }
+        std::string line = content.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r')
+        {
+            line.pop_back();
+        }
+        ++lineNumber;
+        std::u32string chars;
+        if (!DecodeUtf8(line, &chars))
+        {
+            *error = Where(fileName, lineNumber) + "invalid UTF-8";
+            return 0;
+        }
+        for (char32_t c : chars)
+        {
+            if ((c < 0x20 && c != '\t') || c == 0x7F)
+            {
+                *error = Where(fileName, lineNumber) + "control character in the text";
+                return 0;
+            }
+            if (c > 0xFFFF)
+            {
+                *error = Where(fileName, lineNumber) + "character above U+FFFF";
+                return 0;
+            }
+        }
+        out->append(line);
+        if (!lastLine)
+        {
+            out->append("\r\n");
+        }
+        pos = end + 1;
+    }
+    return 1;
+}
+
 int ReadWholeFile(const std::string& path, std::string* content)
 {
     FILE* f = std::fopen(path.c_str(), "rb");

@@ -50,6 +50,12 @@ int DecodeUtf8(const std::string& bytes, std::u32string* out);
 // The counted text block of a text as the table stores it, before alignment padding.
 std::vector<unsigned char> EncodeCountedText(const std::u16string& text);
 
+// A text item as the program shows it (the licences): strict UTF-8 up to U+FFFF, every line ending
+// made CR LF for the multi-line edit control, a byte order mark dropped, no other control
+// characters than tabs. On a fault returns 0 with "file:line: message" in *error.
+int PrepareTextItem(const std::string& fileName, const std::string& content, std::string* out,
+                    std::string* error);
+
 // File helpers for the command line tool and the build's tests.
 int ReadWholeFile(const std::string& path, std::string* content);
 int WriteWholeFile(const std::string& path, const void* bytes, size_t length);

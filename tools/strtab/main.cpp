@@ -5,6 +5,10 @@
 // Writes <table> (index and text blocks) and <table>.count (the entry count, which travels in the
 // item header's Extra word). An --optional source that does not exist is skipped; the layout
 // pattern list is one until the layout generator has run.
+//
+//   strtab --text <source> <item>
+//
+// Checks a text item (a licence) and writes it with CR LF line ends, as the licence page shows it.
 #include "StrtabCompiler.h"
 
 #include <cstdio>
@@ -13,12 +17,40 @@
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: strtab -o <table> [--cpp <file> <symbol>] <source>... [--optional <source>]...\n");
+                 "usage: strtab -o <table> [--cpp <file> <symbol>] <source>... [--optional <source>]...\n"
+                 "       strtab --text <source> <item>\n");
     return 2;
+}
+
+static int PrepareText(const char* source, const char* item)
+{
+    std::string content;
+    if (!ReadWholeFile(source, &content))
+    {
+        std::fprintf(stderr, "%s: cannot read the file\n", source);
+        return 1;
+    }
+    std::string text;
+    std::string error;
+    if (!PrepareTextItem(source, content, &text, &error))
+    {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    if (!WriteWholeFile(item, text.data(), text.size()))
+    {
+        std::fprintf(stderr, "%s: cannot write the file\n", item);
+        return 1;
+    }
+    return 0;
 }
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], "--text") == 0)
+    {
+        return PrepareText(argv[2], argv[3]);
+    }
     std::string output;
     std::string cppFile;
     std::string cppSymbol;

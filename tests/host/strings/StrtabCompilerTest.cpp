@@ -146,3 +146,42 @@ TEST(StrtabCompiler, BuiltTableReadsBack)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(StrtabCompiler, TextItemsGetCrLfLineEnds)
+{
+    const struct
+    {
+        const char* Source;
+        const char* Item; // null: refused
+        const char* Error;
+    } cases[] = {
+        {"a\nb\n", "a\r\nb\r\n", nullptr},
+        {"a\r\nb", "a\r\nb", nullptr},
+        {"\xEF\xBB\xBF\xC4\x85\tz\n\n", "\xC4\x85\tz\r\n\r\n", nullptr},
+        {"", "", nullptr},
+        {"ok\n\xC4\n", nullptr, "l.txt:2: invalid UTF-8"},
+        {"ok\nx\x01y\n", nullptr, "l.txt:2: control character"},
+        {"\xF0\x9F\x98\x80", nullptr, "l.txt:1: character above U+FFFF"},
+    };
+    for (const auto& c : cases)
+    {
+        std::string item;
+        std::string error;
+        const int ok = PrepareTextItem("l.txt", c.Source, &item, &error);
+        if (c.Item != nullptr)
+        {
+            ASSERT_EQ(ok, 1) << error;
+            EXPECT_EQ(item, c.Item);
+        }
+        else
+        {
+            EXPECT_EQ(ok, 0);
+            EXPECT_EQ(error.compare(0, std::strlen(c.Error), c.Error), 0) << error;
+        }
+    }
+}
+
+} // namespace
