@@ -29,6 +29,7 @@ if(NOT TARGET gtest)
   endif()
 endif()
 
+set(OGONEK_WINE_DIR ${CMAKE_BINARY_DIR}/wine CACHE PATH "Folder of the Wine prefixes the tests run in")
 set(OGONEK_RESULTS ${CMAKE_BINARY_DIR}/results)
 file(MAKE_DIRECTORY ${OGONEK_RESULTS})
 
@@ -46,10 +47,10 @@ function(ogonek_test)
     endif()
     foreach(p IN LISTS T_PREFIXES)
       add_test(NAME ${T_NAME}.wine${p}
-        COMMAND ${PROJECT_SOURCE_DIR}/tests/win/wine-run.sh ${CMAKE_BINARY_DIR}/wine/prefix${p}
+        COMMAND ${PROJECT_SOURCE_DIR}/tests/win/wine-run.sh ${OGONEK_WINE_DIR}/prefix${p}
                 $<TARGET_FILE:${T_NAME}> --gtest_output=xml:${OGONEK_RESULTS}/${T_NAME}.wine${p}.xml ${T_ARGS}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-      set_tests_properties(${T_NAME}.wine${p} PROPERTIES TIMEOUT 900)
+      set_tests_properties(${T_NAME}.wine${p} PROPERTIES TIMEOUT 900 RESOURCE_LOCK wine${p})
     endforeach()
   else()
     add_test(NAME ${T_NAME}
@@ -90,4 +91,21 @@ function(ogonek_host_tool out name)
   else()
     set(${out} $<TARGET_FILE:${name}> PARENT_SCOPE)
   endif()
+endfunction()
+
+# What the program's own code is compiled with: setup.exe links neither the C runtime DLL nor
+# libstdc++, so no exceptions, no RTTI and no thread-safe static guards.
+add_library(ogonek_product INTERFACE)
+target_compile_options(ogonek_product INTERFACE -fno-exceptions -fno-rtti -fno-threadsafe-statics
+  -ffunction-sections -fdata-sections)
+# Only the Windows build needs it (the host build's UBSan checks dynamic types through RTTI).
+function(ogonek_mark_product)
+  if(NOT WIN32)
+    return()
+  endif()
+  foreach(t IN LISTS ARGN)
+    if(TARGET ${t})
+      target_link_libraries(${t} PRIVATE ogonek_product)
+    endif()
+  endforeach()
 endfunction()

@@ -13,15 +13,18 @@ case "$prefix" in *32) export WINEARCH=win32 ;; *) export WINEARCH=win64 ;; esac
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
+# Every Wine command below gets no copy of the lock (9>&-): Wine's services outlive this script and
+# would hold it for ever.
 if [ ! -f "$prefix/.ogonek-ready" ]; then
   rm -rf "$prefix"
-  wineboot -i </dev/null >/dev/null 2>&1
-  wineserver -w
-  wine regedit /S "$(winepath -w "$here/real-windows.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
-  wine winecfg -v "$version" </dev/null >/dev/null 2>&1 || true
-  wineserver -w
+  wineboot -i </dev/null >/dev/null 2>&1 9>&-
+  wineserver -w 9>&-
+  wine regedit /S "$(winepath -w "$here/real-windows.reg" 2>/dev/null 9>&-)" </dev/null >/dev/null 2>&1 9>&-
+  wine winecfg -v "$version" </dev/null >/dev/null 2>&1 9>&- || true
+  wineserver -w 9>&-
   touch "$prefix/.ogonek-ready"
 fi
+exec 9>&-
 # A persistent server, started with no inherited output.
 wineserver -p </dev/null >/dev/null 2>&1 || true
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -1,0 +1,17 @@
+// The entry function: one installer object for the whole run.
+#include <objbase.h>
+
+#include "engine/CInstall.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
+{
+    CInstall install;
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // A failure before the wizard ends the program silently, with nothing to undo.
+    if (install.Init(instance) && install.RunStartUpChecks())
+    {
+        install.Finish();
+        CoUninitialize();
+    }
+    return 0;
+}
