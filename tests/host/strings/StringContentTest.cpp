@@ -1,6 +1,7 @@
 // The program's own tables, as the build compiled them from content/strings/: every id the code
 // names has its text in the right table, and the templates take the values their callers pass.
 #include "StrtabCompiler.h"
+#include "payload/KeyTable.h"
 #include "payload/StringIds.h"
 #include "payload/StringTable.h"
 
@@ -160,26 +161,26 @@ TEST_F(ProgramTables, NoTableHoldsAnUndeclaredId)
 
 TEST_F(ProgramTables, EveryKeyRecordHasAName)
 {
-    // NameId of each constant key record: the 103 keys without prefix, the 0xFF record, the E0 and
-    // E1 keys and the record without a scan code.
-    const uint32_t nameIds[] = {
-        175, 193, 194, 195, 196, 197, 198, 199, 200, 201, 192, 308, 306, 166, 167, 218, 224, 206, 219,
-        221, 226, 222, 210, 216, 217, 312, 314, 169, 282, 202, 220, 205, 207, 208, 209, 211, 212, 213,
-        305, 315, 311, 280, 313, 227, 225, 204, 223, 203, 215, 214, 307, 309, 310, 281, 243, 284, 176,
-        174, 249, 250, 251, 252, 253, 254, 255, 256, 257, 258, 278, 279, 180, 182, 177, 246, 181, 168,
-        183, 244, 179, 184, 178, 189, 190, 317, 259, 260, 168, 191, 261, 262, 263, 264, 265, 266, 267,
-        268, 269, 270, 271, 273, 272, 275, 274, 326, 298, 297, 286, 283, 294, 304, 300, 299, 295, 296,
-        293, 248, 188, 285, 162, 180, 182, 177, 181, 183, 179, 184, 178, 189, 190, 228, 229, 230, 231,
-        232, 291, 292, 289, 290, 288, 287, 303, 301, 302, 173, 154};
-    static_assert(sizeof nameIds / sizeof nameIds[0] == 145, "one per record with a name");
-    for (uint32_t id : nameIds)
+    // Every record of the constant key table but the terminator names its key, and the name is
+    // there in both interface languages.
+    int named = 0;
+    for (const KeyRecord& record : StaticKeyTable)
     {
-        EXPECT_GE(id == 154 || id == 326 || (id >= kIdKeyNameFirst && id <= kIdKeyNameLast), true) << id;
+        if (record.NameId == 0)
+        {
+            continue;
+        }
+        ++named;
+        const uint32_t id = record.NameId;
+        EXPECT_TRUE(id == kIdKeyNameNone || id == kIdKeyNameDisabled ||
+                    (id >= kIdKeyNameFirst && id <= kIdKeyNameLast))
+            << id;
         for (int language = 0; language < 2; ++language)
         {
             EXPECT_FALSE(Text(id, language).empty()) << "key name " << id << ", language " << language;
         }
     }
+    EXPECT_EQ(named, kKeyCount - 1);
 }
 
 // The conversions of a template in order, each with its flags, width and size ("04x", "s", "u").
