@@ -23,6 +23,11 @@ if(NOT TARGET gtest)
     set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   endif()
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  if(WIN32)
+    # The win32 thread model has no std::mutex, which GoogleTest's headers use: give every test
+    # program the small stand-in of tests/win/Win32Threads.h.
+    target_compile_options(gtest PUBLIC -include ${PROJECT_SOURCE_DIR}/tests/win/Win32Threads.h)
+  endif()
   if(OGONEK_SANITIZE)
     target_compile_options(gtest PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
     target_compile_options(gtest_main PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
@@ -45,10 +50,12 @@ function(ogonek_test)
     if(NOT T_PREFIXES)
       set(T_PREFIXES 64 32)
     endif()
+    # Wine sees the host's files on drive Z:, and GoogleTest wants a Windows path for its report.
+    string(REPLACE "/" "\\" results "Z:${OGONEK_RESULTS}")
     foreach(p IN LISTS T_PREFIXES)
       add_test(NAME ${T_NAME}.wine${p}
         COMMAND ${PROJECT_SOURCE_DIR}/tests/win/wine-run.sh ${OGONEK_WINE_DIR}/prefix${p}
-                $<TARGET_FILE:${T_NAME}> --gtest_output=xml:${OGONEK_RESULTS}/${T_NAME}.wine${p}.xml ${T_ARGS}
+                $<TARGET_FILE:${T_NAME}> --gtest_output=xml:${results}\\${T_NAME}.wine${p}.xml ${T_ARGS}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
       set_tests_properties(${T_NAME}.wine${p} PROPERTIES TIMEOUT 900 RESOURCE_LOCK wine${p})
     endforeach()

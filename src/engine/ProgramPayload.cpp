@@ -1,6 +1,6 @@
 #include "engine/CarriedPayload.h"
 
-#include "engine/CarriedItems.h"
+#include "CarriedItems.h"
 
 // The catalogue's tables are filled on first use: the item addresses live in another object file and
 // are not constants here, and setup.exe runs no static constructors of its own.

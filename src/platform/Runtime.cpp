@@ -69,7 +69,8 @@ void* calloc(size_t count, size_t size)
 {
     if (size && count > static_cast<size_t>(-1) / size)
         return nullptr;
-    return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, count * size ? count * size : 1);
+    size_t bytes = count * size;
+    return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes ? bytes : 1);
 }
 
 void* realloc(void* block, size_t size)

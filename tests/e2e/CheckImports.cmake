@@ -1,3 +1,4 @@
+cmake_policy(SET CMP0057 NEW)
 # Lists what EXE imports (objdump -p) and fails on anything the allowlist does not name.
 # The allowlist holds one "DLL!Function" per line (DLL names in upper case); '#' starts a comment.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)

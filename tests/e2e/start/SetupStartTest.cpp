@@ -51,7 +51,7 @@ struct RunResult
     bool ShowedWindow = false;
 };
 
-RunResult Run(const std::wstring& exe)
+RunResult RunSetup(const std::wstring& exe)
 {
     RunResult result;
     std::wstring commandLine = L"\"" + exe + L"\"";
@@ -84,7 +84,7 @@ RunResult Run(const std::wstring& exe)
 
 TEST(SetupStart, IntactPayloadEndsWithZero)
 {
-    RunResult r = Run(WinPath(OGONEK_SETUP_EXE));
+    RunResult r = RunSetup(WinPath(OGONEK_SETUP_EXE));
     EXPECT_TRUE(r.Ended);
     EXPECT_EQ(r.ExitCode, 0u);
     EXPECT_FALSE(r.ShowedWindow);
@@ -107,7 +107,7 @@ TEST(SetupStart, DamagedCommonTableEndsSilentlyWithZero)
         std::ofstream out(copy.c_str(), std::ios::binary);
         out.write(exe.data(), static_cast<std::streamsize>(exe.size()));
     }
-    RunResult r = Run(copy);
+    RunResult r = RunSetup(copy);
     DeleteFileW(copy.c_str());
     EXPECT_TRUE(r.Ended);
     EXPECT_EQ(r.ExitCode, 0u);
