@@ -113,6 +113,18 @@ public:
     int RunStartUpChecks();
     void WriteFinishValue();
 
+    // --- system environment (SystemInfo.cpp) ---
+
+    // --- install paths (InstallPaths.cpp) ---
+
+    // --- layout library placement (LayoutLibrary.cpp) ---
+
+    // --- install record (InstallRecord.cpp) ---
+
+    // --- companion files (CompanionFiles.cpp) ---
+
+    // --- install and uninstall (Install.cpp, Uninstall.cpp) ---
+
     GString& Text(TextIndex index) { return Texts[index]; }
 
     const CarriedPayload& Payload;
