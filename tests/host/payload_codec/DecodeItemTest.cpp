@@ -241,15 +241,17 @@ TEST_F(DecodeItem, PackedLengthMustFitInsideTheStoredLength)
                        });
     ExpectDecodes(whole, plain, 7);
 
-    const uint32_t beyond[] = {1, 8, 0x1000, 0xFFFFFFF0u};
-    for (uint32_t past : beyond)
+    // A decoder that summed these would read past its buffer (far past it for the large ones).
+    const uint32_t room = whole.size() - 24;
+    const uint32_t claimed[] = {room + 1, room + 8, 0x7FFFFFFFu, 0xFFFFFFFFu};
+    for (uint32_t value : claimed)
     {
-        SCOPED_TRACE(past);
+        SCOPED_TRACE(value);
         Bytes item = Make(plain,
                           [&](ItemHeader& h, Bytes& packed)
                           {
                               packed.resize(h.StoredLength - 24, 0);
-                              h.PackedLength = h.StoredLength - 24 + past;
+                              h.PackedLength = value;
                               h.PackedCrc = packer::Crc32(packed.data(), packed.size());
                           });
         ExpectRejected(item, item.size());
