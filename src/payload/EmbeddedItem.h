@@ -7,7 +7,7 @@
 //
 // The build generates the items, the key material and a header declaring them (see
 // cmake/Payload.cmake): one `extern const EmbeddedItem <Name>;` per item and
-// `extern const unsigned char KeyMaterial[KeyMaterialLength];` for CGuard::LoadKeyMaterial.
+// `extern "C" const unsigned char KeyMaterial[kKeyMaterialLength];` for CGuard::LoadKeyMaterial.
 struct EmbeddedItem
 {
     const unsigned char* Bytes;
