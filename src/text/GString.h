@@ -83,10 +83,29 @@ public:
     static const char EmptyTextA[1];
     static const char16_t EmptyTextW[1];
 
-    // Search, comparison, case mapping, path joining and debug output.
-    // (declared in GStringSearch.h, defined in GStringSearch.cpp)
+    // Search, comparison, case mapping, path joining and debug output (GStringSearch.cpp; the free
+    // functions FindBytes and ToUpperChar are in GStringSearch.h and CaseMap.h).
+    // An argument of the other width is first converted into the work string; positions and lengths
+    // are then in characters of this string's width.  Searches give an index or -1.
+    int FindW(const char16_t* text, int start = 0, int len = -1);
+    int FindA(const char* text, int start = 0, int len = -1);
+    int Find(const GString& other, int start = 0);
+    int ReverseFind(char16_t ch, int start = 0);
+    // Shorter texts sort first, whatever their characters; same lengths compare unit by unit.
+    int CompareW(const char16_t* text, int len = -1);
+    int CompareA(const char* text, int len = -1);
+    int Equals(const GString& other);
+    int EnsureSuffixW(const char16_t* text, int len = -1);
+    int EnsureSuffixA(const char* text, int len = -1);
+    int AppendPathW(const char16_t* component, int len = -1);
+    int AppendPathA(const char* component, int len = -1);
+    GString& AppendPath(const GString& other);
+    int MakeUpper();
+    void DebugOutput(int maxChars);
 
-    // Formatting (Format.cpp).
+    // Formatting (Format.cpp, FormatText.cpp, FormatReal.cpp): printf-like directives.
+    int Format(const char16_t* pattern, ...);
+    int AppendFormatV(const char16_t* pattern, va_list args);
 
 protected:
     int UnitSize() const { return Wide ? 2 : 1; }
