@@ -12,16 +12,14 @@
 
 namespace TextFormat
 {
-enum Flag : unsigned
-{
-    kLeft = 1,    // "-"
-    kPlus = 2,    // "+"
-    kSpace = 4,   // " "
-    kZero = 8,    // "0"
-    kAlt = 16,    // "#"
-    kEscape = 32, // "$"
-    kGroup = 64,  // "`"
-};
+// Directive flags.
+constexpr unsigned kLeft = 1;    // "-"
+constexpr unsigned kPlus = 2;    // "+"
+constexpr unsigned kSpace = 4;   // " "
+constexpr unsigned kZero = 8;    // "0"
+constexpr unsigned kAlt = 16;    // "#"
+constexpr unsigned kEscape = 32; // "$"
+constexpr unsigned kGroup = 64;  // "`"
 
 enum Size
 {
