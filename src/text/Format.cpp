@@ -389,16 +389,17 @@ int GString::AppendFormatV(const char16_t* pattern, va_list args)
 {
     if (!pattern || !Wide)
         return 0;
-    GString copy;
-    if (TextFormat::InBlock(*this, pattern))
-    {
-        if (!copy.AssignW(pattern))
-            return 0;
-        pattern = copy.GetW(0);
-    }
     TextFormat::Args a;
     va_copy(a.List, args);
-    const int result = TextFormat::Run(*this, pattern, a);
+    int result;
+    if (TextFormat::InBlock(*this, pattern))
+    {
+        // A pattern taken from this very string would move as the text grows.
+        GString copy;
+        result = copy.AssignW(pattern) ? TextFormat::Run(*this, copy.GetW(0), a) : 0;
+    }
+    else
+        result = TextFormat::Run(*this, pattern, a);
     va_end(a.List);
     return result;
 }

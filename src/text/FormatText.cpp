@@ -62,8 +62,10 @@ int64_t SelectWide(const void* text, int precision, int64_t limit)
         const int64_t n = -static_cast<int64_t>(precision);
         return n < limit ? n : limit;
     }
+    if (precision > 0 && precision < limit)
+        limit = precision;
     int64_t n = 0;
-    while (n < limit && (precision == 0 || n < precision) && LoadUnit(text, n) != 0)
+    while (n < limit && LoadUnit(text, n) != 0)
         ++n;
     return n;
 }
