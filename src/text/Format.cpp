@@ -76,7 +76,7 @@ const char16_t* ParseDirective(const char16_t* p, Directive& d, Args& a)
                         : c == u'#' ? kAlt
                         : c == u'$' ? kEscape
                         : c == u'`' ? kGroup
-                                    : 0;
+                                    : 0u;
         if (!flag)
             break;
         d.Flags |= flag;

@@ -9,10 +9,15 @@ const char16_t GString::EmptyTextW[1] = {0};
 
 int Utf16Length(const char16_t* text)
 {
+    // Unit by unit through memcpy: texts from string tables need not be 2-byte aligned.
     int n = 0;
     if (text)
-        while (text[n])
-            ++n;
+        for (char16_t u;; ++n)
+        {
+            memcpy(&u, text + n, 2);
+            if (!u)
+                break;
+        }
     return n;
 }
 
@@ -237,9 +242,13 @@ int GString::AppendA(const char* text, int len)
         len = NarrowLength(text);
     if (len == 0)
         return 1;
+    // A text from this string's own block would move (or be freed) when the block grows.
+    const ptrdiff_t own = OwnOffset(text);
     if (!Grow(len))
         return 0;
-    memcpy(TextAt(Length), text, static_cast<size_t>(len));
+    if (own >= 0)
+        text = reinterpret_cast<const char*>(TextAt(0) + own);
+    memmove(TextAt(Length), text, static_cast<size_t>(len));
     Length += len;
     Terminate();
     return 1;
@@ -255,10 +264,13 @@ int GString::AppendW(const char16_t* text, int len)
         return 1;
     if (!Wide)
         return 0;
+    const ptrdiff_t own = OwnOffset(text);
     if (!Grow(len))
         return 0;
-    // memcpy, not unit loads: texts from string tables need not be 2-byte aligned.
-    memcpy(TextAt(Length), text, static_cast<size_t>(len) * 2);
+    if (own >= 0)
+        text = reinterpret_cast<const char16_t*>(TextAt(0) + own);
+    // memmove, not unit loads: texts from string tables need not be 2-byte aligned.
+    memmove(TextAt(Length), text, static_cast<size_t>(len) * 2);
     Length += len;
     Terminate();
     return 1;
@@ -509,6 +521,17 @@ char* GString::GetBufferA(int count)
     if (!Block && !Reserve(Length + 1))
         return nullptr;
     return reinterpret_cast<char*>(TextAt(Length));
+}
+
+ptrdiff_t GString::OwnOffset(const void* text) const
+{
+    if (!Block || Length == 0)
+        return -1;
+    const unsigned char* p = static_cast<const unsigned char*>(text);
+    const unsigned char* first = TextAt(0);
+    if (p < first || p >= first + static_cast<ptrdiff_t>(Length) * UnitSize())
+        return -1;
+    return p - first;
 }
 
 GString* GString::PrepareWork()

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 
 class GString
@@ -115,6 +116,8 @@ protected:
     int AppendUtf16AsUtf8(const char16_t* text, int len);
     int AppendUtf8AsUtf16(const unsigned char* text, int len);
     void SwapStorage(GString& other);
+    // Byte offset of text within this string's visible text, or -1 when it lies elsewhere.
+    ptrdiff_t OwnOffset(const void* text) const;
 };
 
 // Length of a terminated UTF-16 text.

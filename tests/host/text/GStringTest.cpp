@@ -249,3 +249,19 @@ TEST(GStringAssign, AcrossWidths)
     mixed.AppendNewLine();
     EXPECT_EQ(A(mixed), A(src) + "\r\n");
 }
+
+TEST(GStringStorage, AppendingItsOwnTextSurvivesGrowth)
+{
+    GString w;
+    w.EmptyW();
+    std::u16string start(29, u'w'); // a full first block: the next append must move it
+    w.AppendW(start.data(), 29);
+    ASSERT_EQ(w.AppendW(w.GetW(0), w.GetLength()), 1);
+    EXPECT_EQ(W(w), start + start);
+
+    GString n;
+    n.AppendA("abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz0123456");
+    ASSERT_EQ(n.DropLeft(3), 1);
+    ASSERT_EQ(n.AppendA(n.GetA(1), 10), 1);
+    EXPECT_EQ(A(n).substr(A(n).size() - 10), "efghijklmn");
+}
