@@ -74,7 +74,7 @@ CInstall::~CInstall()
 
 HWND CInstall::OwnerWindow()
 {
-    return Wizard ? Wizard->MainWindow() : nullptr;
+    return Wizard ? Wizard->MainWindowHandle() : nullptr;
 }
 
 void CInstall::ReleaseTables()
@@ -201,7 +201,7 @@ void CInstall::Finish()
 {
     if (Wizard)
     {
-        Wizard->ReleaseWindows();
+        Wizard->Cleanup();
         delete Wizard;
         Wizard = nullptr;
     }
