@@ -9,6 +9,7 @@
 #include "payload/Guard.h"
 #include "payload/KeyTable.h"
 #include "payload/StringTable.h"
+#include "platform/Handles.h"
 #include "text/GString.h"
 
 class CWizard;
@@ -115,7 +116,65 @@ public:
 
     // --- system environment (SystemInfo.cpp) ---
 
+    // Fills OsCode, ProcessorArchitecture and Is64BitWindows; procId and libId name the native system
+    // information call. 0 when the system reports no version.
+    int DetectSystem(uint32_t procId, uint32_t libId);
+    int IsUserAdministrator();
+    // Enables the shutdown privilege and restarts Windows; the answer of the request, 0 on failure.
+    int RestartWindows();
+    // The command line formatted from the template formatId and the values after it, started and
+    // waited for at most 1000 ms. 0 only when there is no template; a process that did not start or
+    // still runs is not reported.
+    int RunCommand(uint32_t formatId, ...);
+    CModule LoadLibraryById(uint32_t libId);
+    // The function procId in the library libId, which is loaded into holder unless holder already has a
+    // library; the holder's owner frees it, whether or not a function was found.
+    FARPROC GetProcById(uint32_t procId, uint32_t libId, CModule& holder);
+
+    // Registry, files and shell with names from the string tables (PlatformById.cpp). Each fetches its
+    // id into ScratchText (unless it says otherwise) and fails at once, touching nothing, when the id
+    // has no text; so ScratchText is never another argument of these.
+    CKey OpenKeyById(HKEY root, uint32_t subKeyId, REGSAM access);
+    CKey CreateKeyById(HKEY root, uint32_t subKeyId, REGSAM access);
+    int SetBinaryValueById(HKEY key, uint32_t nameId, const void* bytes, uint32_t size);
+    unsigned char* QueryBinaryValueById(HKEY key, uint32_t nameId, uint32_t* size);
+    int SetDwordValueById(HKEY key, uint32_t nameId, uint32_t value);
+    int QueryDwordValueById(HKEY key, uint32_t nameId, uint32_t* value);
+    int QueryStringValueById(HKEY key, uint32_t nameId, GString& text);
+    int DeleteValueById(HKEY key, uint32_t nameId);
+    // RegDeleteKeyW: a key with sub-keys stays.
+    int DeleteKeyById(HKEY parent, uint32_t nameId);
+    // These three keep their texts in local strings.
+    int SetStringValueById(HKEY key, uint32_t nameId, GString& text);
+    int SetStringValueByIds(HKEY key, uint32_t nameId, uint32_t textId);
+    int StringValueEqualsById(HKEY key, uint32_t nameId, const GString& text);
+    // A REG_SZ in an existing key under HKEY_LOCAL_MACHINE, opened with kKeySetCreate.
+    int SetMachineStringByIds(uint32_t keyId, uint32_t nameId, uint32_t textId);
+    // An empty file with a new name in folder (the temporary folder when null), its prefix the text of
+    // prefixId; path receives its full path.
+    int CreateTempFile(GString& path, uint32_t prefixId, const char16_t* folder);
+    // The path of a shell folder (CSIDL_...), asked with OwnerWindow as the owner.
+    int GetSpecialFolder(int folderId, GString& path);
+    int GetAssociatedExecutable(uint32_t fileTypeId, GString& path);
+    // Whether the upper-cased path of the associated program contains the text of needleId.
+    int AssociatedExecutableContains(uint32_t fileTypeId, uint32_t needleId);
+    // RunCommand of templateId with the associated program's path and the argument, in that order.
+    int RunWithAssociatedProgram(uint32_t fileTypeId, uint32_t templateId, const char16_t* argument);
+
+    // The restart call with a reason, found while the string tables are still there: Finish releases
+    // them before it restarts Windows.
+    CModule RestartLibrary;
+    FARPROC RestartFunction = nullptr;
+
     // --- install paths (InstallPaths.cpp) ---
+
+    // Every current path field from the special folders, the texts and the program's own path; 0 when
+    // the command line cannot be split (the uninstaller's fields then stay empty).
+    int ComputeInstallPaths();
+    // The layout library's system paths (the secondary one empty on 32-bit Windows) and, when asked
+    // for, its staging paths in InstallFolder (the secondary one only on 64-bit Windows).
+    int GetLayoutLibraryPaths(GString& primarySystem, GString& secondarySystem, GString* primaryStaging,
+                              GString* secondaryStaging);
 
     // --- layout library placement (LayoutLibrary.cpp) ---
 

@@ -33,6 +33,7 @@
     X(kIdNativeSystemInfoFunction, 58, Extra)                                                                \
     X(kIdDeleteKeyExFunction, 59, Extra)                                                                     \
     X(kIdSystemWow64DirectoryFunction, 60, Extra)                                                            \
+    X(kIdShutdownExFunction, 61, Extra) /* in kIdAdvapiLibrary; Windows XP and later */                      \
                                                                                                              \
     /* --- layout registration, scan-code map, user values --- */                                            \
     X(kIdLayoutListKey, 3, Common)                                                                           \

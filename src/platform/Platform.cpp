@@ -16,6 +16,43 @@ LANGID CPlatform::UserDefaultLanguage()
     return GetUserDefaultLangID();
 }
 
+BOOL CPlatform::QueryVersion(OSVERSIONINFOW* info)
+{
+    return GetVersionExW(info);
+}
+
+void CPlatform::QuerySystemInfo(NativeSystemInfoFn native, SYSTEM_INFO* info)
+{
+    if (native)
+        native(info);
+    else
+        GetSystemInfo(info);
+}
+
+BOOL CPlatform::CheckMembership(PSID group, BOOL* member)
+{
+    return CheckTokenMembership(nullptr, group, member);
+}
+
+BOOL CPlatform::RequestShutdown(ShutdownExFn extended, LPWSTR message, DWORD timeout, BOOL force, BOOL reboot,
+                                DWORD reason)
+{
+    if (extended)
+        return extended(nullptr, message, timeout, force, reboot, reason);
+    return InitiateSystemShutdownW(nullptr, message, timeout, force, reboot);
+}
+
+BOOL CPlatform::StartProcess(LPWSTR commandLine, STARTUPINFOW* startup, PROCESS_INFORMATION* process)
+{
+    return CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, startup,
+                          process);
+}
+
+int CPlatform::ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags)
+{
+    return MessageBoxW(owner, text, caption, flags);
+}
+
 CPlatform& Platform()
 {
     return *Current;
