@@ -323,3 +323,40 @@ TEST(KeyTable, SearchesAndNormalisation)
     EXPECT_EQ(caps->RemapScanCode, 255);
     EXPECT_EQ(NormaliseKeyTable(nullptr, 146), 0);
 }
+
+TEST(InstallObject, EveryNamedTextResolvesFromTheCarriedTables)
+{
+    CInstall install;
+    ASSERT_EQ(install.Init(Instance()), 1);
+    struct Named
+    {
+        const char* name;
+        uint32_t id;
+        bool language;
+    };
+#define OGONEK_NAMED(name, id, table) {#name, id, std::string(#table) == "Language"},
+    const Named named[] = {OGONEK_STRING_IDS(OGONEK_NAMED)};
+#undef OGONEK_NAMED
+    for (uint32_t language = 0; language < 2; ++language)
+    {
+        install.UiLanguage = language;
+        for (const Named& n : named)
+        {
+            GString text;
+            EXPECT_EQ(install.GetString(n.id, text), 1) << n.name << " in language " << language;
+            if (n.language)
+            {
+                EXPECT_NE(install.LanguageTables[language].Find(n.id), nullptr) << n.name;
+            }
+        }
+    }
+    // The patterns are the ones the layout generator found, never the provisional ones.
+    for (uint32_t id = kIdDecimalKeyPattern; id <= kIdDecimalKeyPattern + 5; ++id)
+    {
+        int count = 0;
+        unsigned char* bytes = install.GetHexBytes(id, &count);
+        EXPECT_NE(bytes, nullptr) << id;
+        EXPECT_GE(count, 4) << id;
+        free(bytes);
+    }
+}
