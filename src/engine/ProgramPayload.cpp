@@ -31,6 +31,9 @@ const CarriedPayload& ProgramPayload()
         payload.LanguageTables[1] = LanguageTable1;
         payload.Licences[0] = Licence0;
         payload.Licences[1] = Licence1;
+        payload.FileA = FileA;
+        payload.FileB = FileB;
+        payload.FileD = FileD;
         filled = true;
     }
     return payload;

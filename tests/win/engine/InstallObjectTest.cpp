@@ -360,3 +360,25 @@ TEST(InstallObject, EveryNamedTextResolvesFromTheCarriedTables)
         free(bytes);
     }
 }
+
+TEST(InstallObject, CompanionDocumentsDecode)
+{
+    CInstall install;
+    ASSERT_EQ(install.Init(Instance()), 1);
+    struct Doc
+    {
+        const EmbeddedItem* item;
+        const char* start;
+    };
+    const Doc docs[] = {{&install.Payload.FileA, "%PDF-"}, {&install.Payload.FileB, "%PDF-"},
+                        {&install.Payload.FileD, "<!DOCTYPE html>"}};
+    for (const Doc& d : docs)
+    {
+        uint32_t length = d.item->Length;
+        unsigned char* content = install.Guard.DecodeItem(d.item->Bytes, &length);
+        ASSERT_NE(content, nullptr) << d.start;
+        ASSERT_GT(length, strlen(d.start));
+        EXPECT_EQ(memcmp(content, d.start, strlen(d.start)), 0) << d.start;
+        free(content);
+    }
+}
