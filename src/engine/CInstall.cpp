@@ -208,4 +208,7 @@ void CInstall::Finish()
     if (UninstallDone || InstallDone)
         WriteFinishValue();
     ReleaseTables();
+    // Last of all: nothing of this run may still be needed when Windows goes down.
+    if (RestartRequested)
+        RestartWindows();
 }

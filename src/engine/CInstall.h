@@ -14,6 +14,15 @@
 
 class CWizard;
 
+// The WOW64 file-system redirection switch pair, found by name at run time.
+using DisableRedirectionFn = BOOL(WINAPI*)(PVOID* oldValue);
+using RevertRedirectionFn = BOOL(WINAPI*)(PVOID oldValue);
+
+// The version of this installer, the only one it records.
+constexpr uint32_t kRecordVersion = 190;
+// The version the start-up gives an installation found only by its layout registration.
+constexpr uint32_t kLegacyVersion = 130;
+
 class CInstallBase
 {
 public:
@@ -112,7 +121,13 @@ public:
 
     // The start-up checks; they end by running the wizard.
     int RunStartUpChecks();
-    void WriteFinishValue();
+    // Everything the checks do before the wizard runs: 0 the run ends here, 1 it ends here and goes on
+    // to Finish (a user without administrator rights was told so), kRunWizard the wizard runs next.
+    static constexpr int kRunWizard = 2;
+    int PrepareRun();
+    // 1 when no other copy runs; else that copy's window comes to the front and the answer is 0.
+    int ActivateRunningInstance();
+    int WriteFinishValue();
 
     // --- system environment (SystemInfo.cpp) ---
 
@@ -178,11 +193,58 @@ public:
 
     // --- layout library placement (LayoutLibrary.cpp) ---
 
+    // The chosen builds, patched, written to their staging files and moved over the system copies at
+    // the next restart (both on 64-bit Windows).
+    int InstallLayoutLibraries();
+    int WriteLayoutLibrary(const char16_t* destination, const char16_t* staging, const unsigned char* item,
+                           int32_t length);
+    // The pair that switches WOW64 file-system redirection off and on again; the caller frees the
+    // library returned. Without both functions: null, and both outputs null.
+    HMODULE GetRedirectionFunctions(DisableRedirectionFn* disable, RevertRedirectionFn* revert);
+    // MoveFileExW for each pair of paths whose source is not empty (a null target deletes), with
+    // redirection off around the moves on 64-bit Windows so that the native system folder is reached.
+    void MoveSystemFiles(const char16_t* const* sources, const char16_t* const* targets, int count, DWORD flags);
+    // Schedules the deletion of the layout library in the system folders at the next restart.
+    int ScheduleLibraryRemoval();
+
     // --- install record (InstallRecord.cpp) ---
+
+    // The record of an earlier install, or else a layout registered by an older installer.
+    void ReadInstallRecord();
+    // The full record, or in ModifyMode only the options and the key assignments.
+    int WriteInstallRecord();
+    int DeleteInstallRecord();
+    // Frees the buffer in every case.
+    int ApplyKeyAssignments(unsigned char* buffer, uint32_t size);
+    // A malloc'ed block the caller frees, or null.
+    unsigned char* SerializeKeyAssignments(uint32_t* size);
 
     // --- companion files (CompanionFiles.cpp) ---
 
+    // The companion files, their shortcuts and the uninstaller copy, each group only when the record
+    // says it is missing or older.
+    int InstallCompanionFiles();
+    int WriteItemToFile(const GString& path, const EmbeddedItem& item);
+    int WriteCompanionTextC(const GString& path);
+    // The files an older installer left (that kept no record), and with libraries its layout library.
+    int RemoveLegacyFiles(int withLibraries);
+
     // --- install and uninstall (Install.cpp, Uninstall.cpp) ---
+
+    int Install();
+    int RegisterLayout();
+    int WriteUserValues();
+    // Takes the machine's scan-code map into the key table at start-up; always 0.
+    int ReadScancodeMap();
+    int WriteScancodeMap();
+    int RunLanguageScript(uint16_t languageId, uint32_t option);
+    int Uninstall();
+    int UnregisterLayout();
+    int RunRemovalScript();
+    // Writes a script into a new temporary file, runs it through command template 49 (then waits a
+    // little longer for the program reading it) and deletes the file. 1 when the script was written
+    // and run; fileMade says whether the file could be made at all.
+    int RunScriptText(GString& script, uint32_t waitMs, int* fileMade);
 
     GString& Text(TextIndex index) { return Texts[index]; }
 
