@@ -529,3 +529,65 @@ TEST_F(InstallScenario, LanguageScriptTemplateBySystem)
     }
 }
 } // namespace scenario
+
+namespace scenario
+{
+// The library step needs its patterns (as the tables give them) and a build for the system; when it
+// fails, no staging file is left and no move is scheduled.
+TEST_F(InstallScenario, LayoutLibraryNeedsItsPatternsAndABuild)
+{
+    struct Case
+    {
+        const char* What;
+        uint32_t Id;      // 0: no change to the tables
+        const char* Text; // nullptr: the id goes
+        int DecimalKeyOption;
+        DWORD Major, Minor;
+        uint16_t Processor;
+        int Result;
+    };
+    const Case cases[] = {
+        {"as carried", 0, "", 0, 0, 0, 0xFFFF, 1},
+        {"scan-code table pattern in lower case", 0, "lower", 1, 0, 0, 0xFFFF, 0},
+        {"no E1 table pattern", kIdE1TablePattern, nullptr, 1, 0, 0, 0xFFFF, 0},
+        {"an E0 table pattern the library lacks", kIdE0TablePattern, "DEADBEEFDEADBEEF", 1, 0, 0, 0xFFFF, 0},
+        {"a bad decimal pattern, not needed", kIdDecimalKeyPattern, "zz", 1, 0, 0, 0xFFFF, 1},
+        {"a bad decimal pattern, needed", kIdDecimalKeyPattern, "zz", 0, 0, 0, 0xFFFF, 0},
+        {"Windows 8 on Itanium has no build", 0, "", 1, 6, 2, PROCESSOR_ARCHITECTURE_IA64, 0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.What);
+        CleanMachine();
+        Fake.Major = c.Major;
+        Fake.Minor = c.Minor;
+        Fake.Processor = c.Processor;
+        TestPayload payload;
+        CInstall probe(payload.Payload);
+        ASSERT_EQ(probe.Init(GetModuleHandleW(nullptr)), 1);
+        ASSERT_EQ(probe.PrepareRun(), CInstall::kRunWizard);
+        if (c.Id)
+            payload.ChangeCommonText(c.Id, c.Text ? c.Text : "", c.Text == nullptr);
+        if (std::string(c.Text ? c.Text : "") == "lower")
+        {
+            const uint32_t id = ScanCodeTablePatternId(probe.LayoutVariant);
+            std::string pattern = Utf8(Text(probe, id));
+            for (char& ch : pattern)
+                ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+            payload.ChangeCommonText(id, pattern, false);
+        }
+        CInstall in(payload.Payload);
+        ASSERT_EQ(in.Init(GetModuleHandleW(nullptr)), 1);
+        ASSERT_EQ(in.PrepareRun(), CInstall::kRunWizard);
+        in.DecimalKeyOption = c.DecimalKeyOption;
+        for (CInstall::TextIndex f : {CInstall::ProgramRootFolder, CInstall::InstallFolder})
+            CreateDirectoryW(Field(in, f).c_str(), nullptr);
+        EXPECT_EQ(in.InstallLayoutLibraries(), c.Result);
+        GString p1, p2, s1, s2;
+        in.GetLayoutLibraryPaths(p1, p2, &s1, &s2);
+        EXPECT_EQ(FileExists(Wide(s1)), c.Result == 1);
+        EXPECT_EQ(PendingFrom(Field(in, CInstall::InstallFolder)),
+                  c.Result ? (in.Is64BitWindows ? 2 : 1) : 0);
+    }
+}
+} // namespace scenario

@@ -116,7 +116,18 @@ std::string HostFile(const std::string& path)
 
 void TestPayload::ChangeCommonText(uint32_t id, const std::string& text, bool remove)
 {
-    std::string common = HostFile(OGONEK_SOURCE_DIR "/content/strings/common.txt");
+    ChangeText(&Payload.CommonTable, "common.txt", true, id, text, remove);
+}
+
+void TestPayload::ChangeExtraText(uint32_t id, const std::string& text, bool remove)
+{
+    ChangeText(&Payload.ExtraTable, "extra.txt", false, id, text, remove);
+}
+
+void TestPayload::ChangeText(EmbeddedItem* slot, const char* source, bool withPatterns, uint32_t id,
+                             const std::string& text, bool remove)
+{
+    std::string common = HostFile(std::string(OGONEK_SOURCE_DIR "/content/strings/") + source);
     ASSERT_FALSE(common.empty());
     std::string edited;
     const std::string key = std::to_string(id);
@@ -140,13 +151,28 @@ void TestPayload::ChangeCommonText(uint32_t id, const std::string& text, bool re
     ASSERT_TRUE(found) << id;
     StrtabCompiler compiler;
     std::string error;
-    ASSERT_EQ(compiler.AddSource("common.txt", edited, &error), 1) << error;
-    ASSERT_EQ(compiler.AddSource("layout-patterns.txt", HostFile(OGONEK_LAYOUT_PATTERNS), &error), 1)
-        << error;
+    ASSERT_EQ(compiler.AddSource(source, edited, &error), 1) << error;
+    // The patterns kbdgen found replace the provisional ones, unless the change is to a pattern.
+    if (withPatterns)
+    {
+        std::string patterns = HostFile(OGONEK_LAYOUT_PATTERNS), kept;
+        size_t at = 0;
+        while (at < patterns.size())
+        {
+            size_t end = patterns.find('\n', at);
+            if (end == std::string::npos)
+                end = patterns.size();
+            const std::string line = patterns.substr(at, end - at);
+            if (line.compare(0, key.size() + 1, key + " ") != 0)
+                kept += line + "\n";
+            at = end + 1;
+        }
+        ASSERT_EQ(compiler.AddSource("layout-patterns.txt", kept, &error), 1) << error;
+    }
     std::vector<unsigned char> table;
     uint32_t count = 0;
     compiler.Build(&table, &count);
-    Payload.CommonTable = Pack(std::string(table.begin(), table.end()), count);
+    *slot = Pack(std::string(table.begin(), table.end()), count);
 }
 
 // --- registry ------------------------------------------------------------------------------------

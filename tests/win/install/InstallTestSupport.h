@@ -68,9 +68,10 @@ class TestPayload
 {
   public:
     TestPayload();
-    // The common table compiled from the program's sources with one line changed: id's text becomes
-    // text, or the id goes when remove is set.
+    // The common (or supplementary) table compiled from the program's sources with one line changed:
+    // id's text becomes text, or the id goes when remove is set.
     void ChangeCommonText(uint32_t id, const std::string& text, bool remove);
+    void ChangeExtraText(uint32_t id, const std::string& text, bool remove);
 
     CarriedPayload Payload;
     CGuard Guard;
@@ -79,6 +80,8 @@ class TestPayload
 
   private:
     EmbeddedItem Pack(const std::string& content, uint32_t extra = 0);
+    void ChangeText(EmbeddedItem* slot, const char* source, bool withPatterns, uint32_t id,
+                    const std::string& text, bool remove);
 };
 
 // Registry helpers; view is 0 (the 32-bit program's view), KEY_WOW64_64KEY or KEY_WOW64_32KEY.

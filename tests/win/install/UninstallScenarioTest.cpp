@@ -262,3 +262,19 @@ TEST_F(UninstallScenario, AnOlderInstallationIsReplacedByAnInstall)
     EXPECT_FALSE(HasPendingMove(Wide(primary), L"")) << "the library is replaced, not deleted";
 }
 } // namespace scenario
+
+namespace scenario
+{
+// On 64-bit Windows the key is deleted through the call that takes the registry view; a system
+// without it still loses the key, through the plain call.
+TEST_F(UninstallScenario, WithoutTheViewAwareDeletionThePlainOneRemovesTheKey)
+{
+    Test.ChangeExtraText(kIdDeleteKeyExFunction, "RegDeleteKeyExNoSuchCallW", false);
+    InstallOnce();
+    auto run = StartRun();
+    ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Paths.Registration, KEY_WOW64_64KEY));
+    EXPECT_EQ(run->UnregisterLayout(), 1);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Paths.Registration, KEY_WOW64_64KEY));
+    EXPECT_EQ(run->UnregisterLayout(), 0) << "already gone";
+}
+} // namespace scenario
