@@ -89,6 +89,10 @@ int CWizard::Run()
             break;
         HandleLoopMessage(message);
     }
+    // The window object unregisters its class, but it goes while its window is still being destroyed,
+    // when Windows keeps the class; the window is gone now.
+    GetString(kIdWindowClass, Scratch);
+    UnregisterClassW(WinText(Scratch.GetW(0)), Instance);
     return 1;
 }
 

@@ -280,7 +280,15 @@ void CWndBase::RegisterWindowClass()
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = WinText(className.GetW(0));
+    SetLastError(0);
     ClassAtom = RegisterClassExW(&wc);
+    if (!ClassAtom && GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+    {
+        // An earlier main window of this process left it: its object went while the window was still
+        // being destroyed, when Windows refuses to unregister a class in use.
+        UnregisterClassW(wc.lpszClassName, wc.hInstance);
+        ClassAtom = RegisterClassExW(&wc);
+    }
 }
 
 int CWndBase::CreateTopWindow(uint32_t titleId, DWORD style, int width, int height)
