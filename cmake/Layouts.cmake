@@ -38,15 +38,15 @@ foreach(set 0 1)
   endforeach()
 endforeach()
 
-ogonek_host_tool(OGONEK_KBDGEN kbdgen)
+ogonek_host_tool(KBDGEN kbdgen)
 if(WIN32)
-  set(kbdgen_dep ${OGONEK_KBDGEN})
+  set(kbdgen_dep ${KBDGEN})
 else()
   set(kbdgen_dep kbdgen)
 endif()
 add_custom_command(OUTPUT ${OGONEK_LAYOUT_LIBRARIES} ${OGONEK_LAYOUT_PATTERNS}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${OGONEK_LAYOUT_DIR}
-  COMMAND ${OGONEK_KBDGEN} --out ${OGONEK_LAYOUT_DIR} --patterns ${OGONEK_LAYOUT_PATTERNS}
+  COMMAND ${KBDGEN} --out ${OGONEK_LAYOUT_DIR} --patterns ${OGONEK_LAYOUT_PATTERNS}
           --product ${PROJECT_NAME} ${OGONEK_LAYOUT_SOURCES}
   DEPENDS ${kbdgen_dep} ${OGONEK_LAYOUT_SOURCES}
   COMMENT "Generating the layout libraries"
