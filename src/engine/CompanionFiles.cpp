@@ -168,9 +168,12 @@ int CInstall::InstallCompanionFiles()
 
     if (!Text(ProgramPath).ToWide() || !Text(UninstallerFile).ToWide())
         return 0;
-    // Run from the uninstaller copy itself, the program is already where its copy goes (and a copy of a
-    // file onto itself fails).
-    if (!SamePath(Text(ProgramPath), Text(UninstallerFile)) &&
+    // Run from the uninstaller copy itself, the program is already where its copy goes (a copy of a
+    // file onto itself fails; the running file could not be deleted above).
+    const int runningCopy =
+        SamePath(Text(ProgramPath), Text(UninstallerFile)) &&
+        GetFileAttributesW(WinText(Text(UninstallerFile).GetW(0))) != INVALID_FILE_ATTRIBUTES;
+    if (!runningCopy &&
         !CopyFileW(WinText(Text(ProgramPath).GetW(0)), WinText(Text(UninstallerFile).GetW(0)), FALSE))
         return 0;
     return Link(Text(UninstallerFile), Text(UninstallerLink), Text(UninstallerTitle), &Text(UninstallerFile),

@@ -22,6 +22,24 @@ const CInstall::TextIndex kFamilyFiles[] = {
     CInstall::FileB, CInstall::MenuLinkB, CInstall::DesktopLinkB, CInstall::FileD};
 const CInstall::TextIndex kGroupA[] = {CInstall::FileA, CInstall::MenuLinkA, CInstall::DesktopLinkA};
 
+// Runs one helper test of this program in the copy at path; its exit code.
+DWORD RunCopy(const std::wstring& path, const wchar_t* test)
+{
+    std::wstring command = L"\"" + path + L"\" --gtest_filter=" + test + L" --gtest_also_run_disabled_tests";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return 99;
+    WaitForSingleObject(process.hProcess, 120000);
+    DWORD exitCode = 98;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
 class UninstallScenario : public ScenarioTest
 {
   protected:
@@ -133,19 +151,8 @@ TEST_F(UninstallScenario, StartedFromTheUninstallerCopy)
     probe.reset();
     ASSERT_TRUE(FileExists(copy));
 
-    std::wstring command = L"\"" + copy + L"\" --gtest_filter=UninstallHelper.DISABLED_UninstallHere " +
-                           L"--gtest_also_run_disabled_tests";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    ASSERT_EQ(WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    ASSERT_EQ(exitCode, 0u) << "the uninstall in the copy failed";
+    ASSERT_EQ(RunCopy(copy, L"UninstallHelper.DISABLED_UninstallHere"), 0u)
+        << "the uninstall in the copy failed";
 
     EXPECT_TRUE(FileExists(copy));
     EXPECT_TRUE(HasPendingMove(copy, L"")) << "the running copy goes at the restart";
@@ -165,6 +172,30 @@ TEST_F(UninstallScenario, StartedFromTheUninstallerCopy)
     const std::wstring vendor = Paths.Family.substr(0, Paths.Family.rfind(L'\\'));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, vendor, KEY_WOW64_32KEY));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Paths.Registration, KEY_WOW64_64KEY));
+}
+
+// A full install run from the uninstaller copy (its record gone, say) keeps the copy it runs from.
+TEST_F(UninstallScenario, InstallStartedFromTheUninstallerCopy)
+{
+    InstallOnce();
+    auto probe = StartRun();
+    const std::wstring copy = Field(*probe, CInstall::UninstallerFile);
+    probe.reset();
+    ASSERT_EQ(RunCopy(copy, L"UninstallHelper.DISABLED_InstallHere"), 0u) << "the install in the copy failed";
+    EXPECT_TRUE(FileExists(copy));
+}
+
+TEST(UninstallHelper, DISABLED_InstallHere)
+{
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    FakePlatform fake;
+    PlatformScope scope(&fake);
+    TestPayload test;
+    CInstall install(test.Payload);
+    ASSERT_EQ(install.Init(GetModuleHandleW(nullptr)), 1);
+    ASSERT_EQ(install.PrepareRun(), CInstall::kRunWizard);
+    ASSERT_TRUE(SamePath(Field(install, CInstall::ProgramPath), Field(install, CInstall::UninstallerFile)));
+    EXPECT_EQ(install.Install(), 1);
 }
 
 TEST(UninstallHelper, DISABLED_UninstallHere)
