@@ -21,7 +21,7 @@ th,td{border:1px solid #bbb;padding:.15em .7em;text-align:center}
 th{background:#eef2fa;font-weight:normal}
 td.c{font-size:1.3em;min-width:1.6em}
 .dead{color:#b00000;background:#fde4e1}
-.letters span{display:inline-block;margin-right:1.2em}
+.letters span.k{display:inline-block;margin-right:1.2em}
 @media print{h2{page-break-before:auto}section{page-break-inside:avoid}}
 )";
 
@@ -73,7 +73,7 @@ std::string Section(const DocContext& c, const DocLayout& layout)
 
     out += "<p class=\"letters\">" + Both(c, "panel.polish") + ":<br>";
     for (char16_t letter : std::u16string(u"ąćęłńóśźż"))
-        out += "<span><b>" + H(Shown(letter)) + "</b> " + Place(c, layout, letter, false) + "</span>";
+        out += "<span class=\"k\"><b>" + H(Shown(letter)) + "</b> " + Place(c, layout, letter, false) + "</span>";
     out += "</p>\n";
 
     out += "<table>\n<tr><th>" + Both(c, "qr.key", " / ") + "</th><th>AltGr</th><th>AltGr+Shift</th></tr>\n";
