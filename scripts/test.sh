@@ -22,6 +22,19 @@ run_suite() { # name preset
 }
 
 mkdir -p build
+# The Windows tests open real windows: give Wine a display of its own when there is none.
+xvfb=""
+if [ -z "${DISPLAY:-}" ]; then
+  for n in 95 96 97 98 99; do
+    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    export DISPLAY=:$n
+    break
+  done
+fi
+trap '[ -n "$xvfb" ] && kill $xvfb 2>/dev/null' EXIT
+
 run_suite host host
 run_suite "Windows x86" win32
 run_suite "Windows x64 programs" win64
