@@ -355,6 +355,8 @@ namespace
 {
 const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const wchar_t kPendingMoves[] = L"PendingFileRenameOperations";
+const wchar_t kWineOverrides[] = L"Software\\Wine\\DllOverrides";
+const wchar_t kMenuBuilder[] = L"winemenubuilder.exe";
 
 std::wstring Unmarked(std::wstring path, bool* replace)
 {
@@ -472,6 +474,7 @@ void ScenarioTest::SetUp()
     CleanFiles.push_back(user + L"\\" + readMe + Text(probe, kIdLinkExtension));
 
     Save(HKEY_LOCAL_MACHINE, kSessionManager, kPendingMoves);
+    Save(HKEY_CURRENT_USER, kWineOverrides, kMenuBuilder);
     Save(HKEY_LOCAL_MACHINE, Paths.ScancodeKey, Text(probe, kIdScancodeMapValue));
     for (uint32_t id : {kIdHotkeyValue, kIdLanguageHotkeyValue, kIdLayoutHotkeyValue})
         Save(HKEY_CURRENT_USER, Paths.UserValues, Text(probe, id));
@@ -503,6 +506,8 @@ void ScenarioTest::CleanMachine()
     DeleteValue(HKEY_LOCAL_MACHINE, Paths.FinishKey, FinishValue.c_str(), KEY_WOW64_64KEY);
     Restore(); // the pending moves and the user values as they were before the scenario
     DeleteValue(HKEY_LOCAL_MACHINE, Paths.ScancodeKey, ScancodeValue.c_str());
+    // Wine would mirror every shell link the scenarios make as a menu entry of the machine it runs on.
+    WriteString(HKEY_CURRENT_USER, kWineOverrides, kMenuBuilder, L"");
 }
 
 void ScenarioTest::Save(HKEY root, const std::wstring& path, const std::wstring& name)
