@@ -15,7 +15,7 @@ exe=$PWD/build/win32/bin/setup.exe
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/ogonek-run.XXXXXX")/prefix64
 trap 'WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true; rm -rf "$(dirname "$prefix")"' EXIT
 tests/win/wine-prefix.sh "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win64
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 if [ -n "${DISPLAY:-}" ]; then
   wine "$exe"

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/../.."
 bin=$PWD/build/win32/bin
 prefix=$PWD/build/win32/wine/bench64
 tests/win/wine-prefix.sh "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win64
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ -z "${DISPLAY:-}" ]; then
   Xvfb :93 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!

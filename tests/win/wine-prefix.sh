@@ -8,7 +8,8 @@ set -eu
 prefix=$1
 version=${2:-win10}
 here=$(cd "$(dirname "$0")" && pwd)
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko downloads, and no menu builder copying test shortcuts into the host's menus.
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 case "$prefix" in *32) export WINEARCH=win32 ;; *) export WINEARCH=win64 ;; esac
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
@@ -22,6 +23,11 @@ if [ ! -f "$prefix/.ogonek-ready" ]; then
   wine regedit /S "$(winepath -w "$here/real-windows.reg" 2>/dev/null 9>&-)" </dev/null >/dev/null 2>&1 9>&-
   wine winecfg -v "$version" </dev/null >/dev/null 2>&1 9>&- || true
   wineserver -w 9>&-
+  # The user's folders (Desktop, Documents, ...) are links to the host's home: make them real
+  # folders of the prefix, so that what the tests create stays inside the build folder.
+  for link in "$prefix"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
+  done
   touch "$prefix/.ogonek-ready"
 fi
 exec 9>&-

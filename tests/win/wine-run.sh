@@ -6,6 +6,6 @@ set -u
 prefix=$1; shift
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/wine-prefix.sh" "$prefix" >/dev/null 2>&1 || { echo "wine-run: cannot prepare $prefix" >&2; exit 2; }
-export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 case "$prefix" in *32) export WINEARCH=win32 ;; *) export WINEARCH=win64 ;; esac
 exec wine "$@"
