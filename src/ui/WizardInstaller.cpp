@@ -199,18 +199,17 @@ int CWizard::DecodeLicence(GString& text)
     return Installer->DecodeTextItem(item.Bytes, item.Length, text);
 }
 
-// The engine's sequences are still being written; until they land these report failure.
 int CWizard::Install()
 {
-    return 0;
+    return Installer ? Installer->Install() : 0;
 }
 
 int CWizard::Uninstall()
 {
-    return 0;
+    return Installer ? Installer->Uninstall() : 0;
 }
 
-int CWizard::RunWithAssociatedProgram(uint32_t, uint32_t, const char16_t*)
+int CWizard::RunWithAssociatedProgram(uint32_t fileTypeId, uint32_t commandId, const char16_t* argument)
 {
-    return 0;
+    return Installer ? Installer->RunWithAssociatedProgram(fileTypeId, commandId, argument) : 0;
 }

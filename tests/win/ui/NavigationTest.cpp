@@ -305,3 +305,55 @@ TEST_F(Navigation, DecliningTheUninstallLeavesTheWelcomePageAsItWas)
         EXPECT_TRUE(Enabled(id)) << id;
     EXPECT_EQ(Install->UninstallDone, 0);
 }
+
+namespace
+{
+bool AllChildrenDisabled(HWND page)
+{
+    int children = 0;
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++children)
+        if (IsWindowEnabled(child))
+            return false;
+    return children > 0;
+}
+
+bool Queued(HWND window, UINT message)
+{
+    MSG peeked;
+    return PeekMessageW(&peeked, window, message, message, PM_NOREMOVE) != 0;
+}
+} // namespace
+
+// An installer whose paths were never computed (the start-up checks did not run) cannot install.
+TEST_F(Navigation, AFailedInstallIsReportedAndTheWizardClosesWithoutTheQuestion)
+{
+    ToSetup();
+    HWND page = Page();
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_INSTALL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(IDC_INSTALL)));
+    EXPECT_TRUE(AllChildrenDisabled(page));
+    ASSERT_EQ(Answers.Boxes.size(), 1u);
+    EXPECT_EQ(Answers.Boxes[0].Text, Text(kIdInstallFailed));
+    EXPECT_EQ(Answers.Boxes[0].Flags, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(PageNumber(), kPageFinish);
+    EXPECT_FALSE(Queued(Wizard->MainWindowHandle(), WM_WIZ_DONE));
+    EXPECT_TRUE(Queued(Wizard->MainWindowHandle(), WM_WIZ_CLOSE));
+    EXPECT_TRUE(Pump());
+    EXPECT_EQ(Answers.Boxes.size(), 1u);
+    EXPECT_EQ(Install->InstallDone, 0);
+}
+
+// With nothing recorded there is nothing to remove, and the removal succeeds.
+TEST_F(Navigation, AConfirmedUninstallEndsOnTheFinishPage)
+{
+    Install->InstalledVersion = kThisVersion;
+    Open();
+    Answers.Answer = IDYES;
+    Click(IDC_UNINSTALL);
+    ASSERT_EQ(Answers.Boxes.size(), 1u);
+    EXPECT_EQ(Install->UninstallDone, 1);
+    EXPECT_EQ(PageNumber(), kPageFinish);
+    EXPECT_EQ(Wizard->ActivePage, static_cast<CWndBase*>(Wizard->FinishPage));
+    EXPECT_EQ(ItemText(IDC_FINISH_BODY), Text(kIdUninstalledBody));
+    EXPECT_FALSE(Quit);
+}
