@@ -49,6 +49,17 @@ std::wstring ClassName(HWND window)
     return name;
 }
 
+// The program leaves a RunOnce value for the next start of Windows; a test prefix must not keep it.
+void RemoveFinishValue()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ProgramText(kIdFinishKey).c_str(), 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return;
+    RegDeleteValueW(key, ProgramText(kIdFinishValue).c_str());
+    RegCloseKey(key);
+}
+
 bool LayoutRegistered()
 {
     HKEY key = nullptr;
@@ -150,6 +161,7 @@ class RunningSetup
         if (WaitForSingleObject(Process.hProcess, 60000) != WAIT_OBJECT_0)
             return false;
         GetExitCodeProcess(Process.hProcess, exitCode);
+        RemoveFinishValue();
         return true;
     }
 
