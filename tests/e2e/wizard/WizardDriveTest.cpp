@@ -619,9 +619,12 @@ class ShotTaker
     bool Take(const RunningSetup& setup, const std::string& name) const
     {
         Sleep(700); // painted
+        // The client area only: without a window manager the frame is never drawn.
         RECT r = {};
-        if (!GetWindowRect(setup.Main(), &r))
+        POINT origin = {0, 0};
+        if (!GetClientRect(setup.Main(), &r) || !ClientToScreen(setup.Main(), &origin))
             return false;
+        OffsetRect(&r, origin.x, origin.y);
         std::string line = name + " " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
                            std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) + "\n";
         std::wstring temp = Want + L".new";
