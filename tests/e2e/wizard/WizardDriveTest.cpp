@@ -223,6 +223,26 @@ bool FileExists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<char> FileBytes(const std::wstring& path)
+{
+    std::vector<char> bytes;
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    DWORD size = GetFileSize(file, nullptr);
+    DWORD read = 0;
+    if (size != INVALID_FILE_SIZE)
+    {
+        bytes.resize(size);
+        if (!ReadFile(file, bytes.data(), size, &read, nullptr))
+            read = 0;
+        bytes.resize(read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
 struct MainSearch
 {
     std::wstring Class;
@@ -542,6 +562,8 @@ TEST(WizardDrive, InstallWithChosenKeysAndOptionsThenModifyOnlyTheOptions)
     const std::vector<unsigned char> uninstaller =
         ReadValue(HKEY_LOCAL_MACHINE, RecordLayoutKey(), ProgramText(kIdUninstallerValue), 0);
     const size_t movesAfterInstall = PendingMoves().size();
+    const std::vector<char> firstBuild = FileBytes(staged[0]);
+    EXPECT_FALSE(firstBuild.empty());
     const DWORD otherVariant = variant == 0 ? 1 : 0;
     {
         // Maintenance: modify goes straight to the setup page, which keeps the recorded choices.
@@ -572,8 +594,12 @@ TEST(WizardDrive, InstallWithChosenKeysAndOptionsThenModifyOnlyTheOptions)
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, RecordLayoutKey(), ProgramText(kIdUninstallerValue), 0),
               uninstaller);
     EXPECT_GT(PendingMoves().size(), movesAfterInstall) << "the libraries were not built again";
-    for (const std::wstring& file : StagedLibraries(movesAfterInstall))
+    std::vector<std::wstring> restaged = StagedLibraries(movesAfterInstall);
+    for (const std::wstring& file : restaged)
         EXPECT_TRUE(FileExists(file)) << "missing staged library after the update";
+    ASSERT_FALSE(restaged.empty());
+    EXPECT_EQ(_wcsicmp(restaged[0].c_str(), staged[0].c_str()), 0);
+    EXPECT_NE(FileBytes(restaged[0]), firstBuild) << "the other variant's library was not written";
 
     UninstallThroughTheWizard();
 }
