@@ -116,6 +116,10 @@ protected:
     int AppendUtf16AsUtf8(const char16_t* text, int len);
     int AppendUtf8AsUtf16(const unsigned char* text, int len);
     void SwapStorage(GString& other);
+    // An argument brought to this string's width: the text itself when the widths match, else its
+    // conversion in the work string (*outLen its length there). Null when the conversion fails.
+    const void* InOwnWidth(const char16_t* text, int len, int* outLen);
+    const void* InOwnWidth(const char* text, int len, int* outLen);
     // Byte offset of text within this string's visible text, or -1 when it lies elsewhere.
     ptrdiff_t OwnOffset(const void* text) const;
 };

@@ -28,15 +28,6 @@ inline unsigned UnitAt(const void* text, int i)
     return u;
 }
 
-int WideLength(const char16_t* text)
-{
-    int n = 0;
-    if (text)
-        while (UnitAt(text, n))
-            ++n;
-    return n;
-}
-
 int NarrowLength(const char* text)
 {
     return text ? static_cast<int>(strlen(text)) : 0;
@@ -101,21 +92,48 @@ int FindBytes(const void* data, const void* pattern, int dataLen, int patLen, in
     return Search(static_cast<const unsigned char*>(data), dataLen, pattern, patLen, start, 1);
 }
 
+const void* GString::InOwnWidth(const char16_t* text, int len, int* outLen)
+{
+    if (Wide)
+    {
+        *outLen = len;
+        return text;
+    }
+    GString* work = PrepareWork();
+    if (!work)
+        return nullptr;
+    work->EmptyA();
+    if (!work->Append(text, len))
+        return nullptr;
+    *outLen = work->Length;
+    return work->GetA(0);
+}
+
+const void* GString::InOwnWidth(const char* text, int len, int* outLen)
+{
+    if (!Wide)
+    {
+        *outLen = len;
+        return text;
+    }
+    GString* work = PrepareWork();
+    if (!work)
+        return nullptr;
+    work->EmptyW();
+    if (!work->AppendUtf8(text, len))
+        return nullptr;
+    *outLen = work->Length;
+    return work->GetW(0);
+}
+
 int GString::FindW(const char16_t* text, int start, int len)
 {
     if (!text || Length == 0 || start < 0 || start >= Length)
         return -1;
     if (len < 0)
-        len = WideLength(text);
-    if (Wide)
-        return Search(TextAt(0), Length, text, len, start, 2);
-    GString* work = PrepareWork();
-    if (!work)
-        return -1;
-    work->EmptyA();
-    if (!work->Append(text, len))
-        return -1;
-    return Search(TextAt(0), Length, work->GetA(0), work->Length, start, 1);
+        len = Utf16Length(text);
+    const void* arg = InOwnWidth(text, len, &len);
+    return arg ? Search(TextAt(0), Length, arg, len, start, UnitSize()) : -1;
 }
 
 int GString::FindA(const char* text, int start, int len)
@@ -124,15 +142,8 @@ int GString::FindA(const char* text, int start, int len)
         return -1;
     if (len < 0)
         len = NarrowLength(text);
-    if (!Wide)
-        return Search(TextAt(0), Length, text, len, start, 1);
-    GString* work = PrepareWork();
-    if (!work)
-        return -1;
-    work->EmptyW();
-    if (!work->AppendUtf8(text, len))
-        return -1;
-    return Search(TextAt(0), Length, work->GetW(0), work->Length, start, 2);
+    const void* arg = InOwnWidth(text, len, &len);
+    return arg ? Search(TextAt(0), Length, arg, len, start, UnitSize()) : -1;
 }
 
 int GString::Find(const GString& other, int start)
@@ -183,22 +194,15 @@ int GString::ReverseFind(char16_t ch, int start)
 int GString::CompareW(const char16_t* text, int len)
 {
     if (len < 0)
-        len = WideLength(text);
+        len = Utf16Length(text);
     if (!text)
         len = 0;
     if (Length == 0)
         return len == 0 ? 0 : -1;
     if (len == 0)
         return 1;
-    if (Wide)
-        return CompareSameWidth(TextAt(0), Length, text, len, 2);
-    GString* work = PrepareWork();
-    if (!work)
-        return 0;
-    work->EmptyA();
-    if (!work->Append(text, len))
-        return 0;
-    return CompareSameWidth(TextAt(0), Length, work->GetA(0), work->Length, 1);
+    const void* arg = InOwnWidth(text, len, &len);
+    return arg ? CompareSameWidth(TextAt(0), Length, arg, len, UnitSize()) : 0;
 }
 
 int GString::CompareA(const char* text, int len)
@@ -211,38 +215,20 @@ int GString::CompareA(const char* text, int len)
         return len == 0 ? 0 : -1;
     if (len == 0)
         return 1;
-    if (!Wide)
-        return CompareSameWidth(TextAt(0), Length, text, len, 1);
-    GString* work = PrepareWork();
-    if (!work)
-        return 0;
-    work->EmptyW();
-    if (!work->AppendUtf8(text, len))
-        return 0;
-    return CompareSameWidth(TextAt(0), Length, work->GetW(0), work->Length, 2);
+    const void* arg = InOwnWidth(text, len, &len);
+    return arg ? CompareSameWidth(TextAt(0), Length, arg, len, UnitSize()) : 0;
 }
 
 int GString::Equals(const GString& other)
 {
     // Not through CompareA alone: a failed conversion reads there as "equal", which must not make
     // invalid UTF-8 equal to every wide text.
-    if (other.Wide == Wide || other.Length == 0 || Length == 0)
-        return (other.Wide ? CompareW(other.GetW(0), other.Length) : CompareA(other.GetA(0), other.Length)) ==
-               0;
-    GString* work = PrepareWork();
-    if (!work)
-        return 0;
-    if (other.Wide)
-    {
-        work->EmptyA();
-        if (!work->Append(other.GetW(0), other.Length))
-            return 0;
-        return CompareSameWidth(TextAt(0), Length, work->GetA(0), work->Length, 1) == 0;
-    }
-    work->EmptyW();
-    if (!work->AppendUtf8(other.GetA(0), other.Length))
-        return 0;
-    return CompareSameWidth(TextAt(0), Length, work->GetW(0), work->Length, 2) == 0;
+    if (Length == 0 || other.Length == 0)
+        return Length == other.Length;
+    int len = 0;
+    const void* arg = other.Wide ? InOwnWidth(other.GetW(0), other.Length, &len)
+                                 : InOwnWidth(other.GetA(0), other.Length, &len);
+    return arg && CompareSameWidth(TextAt(0), Length, arg, len, UnitSize()) == 0;
 }
 
 int GString::EnsureSuffixW(const char16_t* text, int len)
@@ -250,16 +236,11 @@ int GString::EnsureSuffixW(const char16_t* text, int len)
     if (!text || UnitAt(text, 0) == 0)
         return 0;
     if (len < 0)
-        len = WideLength(text);
+        len = Utf16Length(text);
     if (!Wide)
     {
-        GString* work = PrepareWork();
-        if (!work)
-            return 0;
-        work->EmptyA();
-        if (!work->Append(text, len))
-            return 0;
-        return EnsureSuffixA(work->GetA(0), work->Length);
+        const void* arg = InOwnWidth(text, len, &len);
+        return arg ? EnsureSuffixA(static_cast<const char*>(arg), len) : 0;
     }
     if (Length >= len && memcmp(TextAt(Length - len), text, static_cast<size_t>(len) * 2) == 0)
         return 1;
@@ -274,13 +255,8 @@ int GString::EnsureSuffixA(const char* text, int len)
         len = NarrowLength(text);
     if (Wide)
     {
-        GString* work = PrepareWork();
-        if (!work)
-            return 0;
-        work->EmptyW();
-        if (!work->AppendUtf8(text, len))
-            return 0;
-        return EnsureSuffixW(work->GetW(0), work->Length);
+        const void* arg = InOwnWidth(text, len, &len);
+        return arg ? EnsureSuffixW(static_cast<const char16_t*>(arg), len) : 0;
     }
     if (Length >= len && memcmp(TextAt(Length - len), text, static_cast<size_t>(len)) == 0)
         return 1;
@@ -290,18 +266,13 @@ int GString::EnsureSuffixA(const char* text, int len)
 int GString::AppendPathW(const char16_t* component, int len)
 {
     if (len < 0)
-        len = WideLength(component);
+        len = Utf16Length(component);
     if (!component)
         len = 0;
     if (!Wide)
     {
-        GString* work = PrepareWork();
-        if (!work)
-            return 0;
-        work->EmptyA();
-        if (!work->Append(component, len))
-            return 0;
-        return AppendPathA(work->GetA(0), work->Length);
+        const void* arg = InOwnWidth(component, len, &len);
+        return arg ? AppendPathA(static_cast<const char*>(arg), len) : 0;
     }
     if (len > 0)
     {
@@ -326,13 +297,8 @@ int GString::AppendPathA(const char* component, int len)
         len = 0;
     if (Wide)
     {
-        GString* work = PrepareWork();
-        if (!work)
-            return 0;
-        work->EmptyW();
-        if (!work->AppendUtf8(component, len))
-            return 0;
-        return AppendPathW(work->GetW(0), work->Length);
+        const void* arg = InOwnWidth(component, len, &len);
+        return arg ? AppendPathW(static_cast<const char16_t*>(arg), len) : 0;
     }
     if (len > 0 && (component[0] == '\\' || component[0] == '/'))
     {
