@@ -33,9 +33,6 @@ class CDlgExpert1 : public CDlgInstallBase
     RowValue* RowValues = nullptr;
     int32_t RowCount = 0;
     uint32_t* RowListLoaded = nullptr;
-
-  private:
-    int RowOfList(int listId) const;
 };
 
 class CDlgExpert2 : public CWndBase
@@ -51,10 +48,17 @@ class CDlgExpert2 : public CWndBase
 
     RowValue* RowValues = nullptr;
     int32_t RowCount = 0;
-
-  private:
-    int RowOfList(int listId) const;
 };
+
+// Helpers both key pages use for their rows.
+// Rows in a table ended by a zero key.
+int CountRows(const ValuePair* rows);
+// Row of a drop-down whose ids follow firstListId + 1, or -1 outside the rowCount rows.
+int RowOfList(int listId, int firstListId, int rowCount);
+// Index in a filled drop-down (its entry 0 removed) of the entry with this value, or -1.
+int FilledIndexOf(const ComboEntry* values, uint32_t value);
+// Shows an unchecked row as blank: a selected empty entry of value 0 in front of the list.
+void ShowRowBlank(HWND list);
 
 // The rows' tables, for the tests as much as for the pages: {drop-down id, scan code} and
 // {string id, value} as the drop-downs list them.

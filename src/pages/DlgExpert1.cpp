@@ -56,34 +56,12 @@ const int Keys1Hidden[] = {
     IDC_KEYS1_MORE,       0,
 };
 
-int CountRows(const ValuePair* rows)
-{
-    int count = 0;
-    while (rows[count].Key != 0)
-        ++count;
-    return count;
-}
-
-// Index in a filled drop-down (entry 0 removed) of the entry with this value, or -1.
-int FilledIndexOf(const ComboEntry* values, uint32_t value)
-{
-    for (int n = 1; values[n].StringId != 0; ++n)
-        if (static_cast<uint32_t>(values[n].Data) == value)
-            return n - 1;
-    return -1;
-}
 } // namespace
 
 CDlgExpert1::~CDlgExpert1()
 {
     free(RowValues);
     free(RowListLoaded);
-}
-
-int CDlgExpert1::RowOfList(int listId) const
-{
-    int row = listId - (IDC_KEYS1_LIST + 1);
-    return row >= 0 && row < RowCount ? row : -1;
 }
 
 int CDlgExpert1::OnInitDialog()
@@ -147,7 +125,7 @@ void CDlgExpert1::RowToggled(int checkId)
     if (!list)
         return;
     uint16_t scanCode = LookupValue(static_cast<uint32_t>(listId), Keys1Rows);
-    int row = RowOfList(listId);
+    int row = RowOfList(listId, IDC_KEYS1_LIST, RowCount);
     if (scanCode == 0 || row < 0)
         return;
     int checked = IsItemChecked(checkId);
@@ -156,12 +134,7 @@ void CDlgExpert1::RowToggled(int checkId)
     {
         // Remember the choice for checking again, and show the row as blank.
         RowValues[row].Value = static_cast<uint32_t>(GetComboData(listId));
-        LRESULT index = SendMessageW(list, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(u" "));
-        if (index >= 0)
-        {
-            SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), 0);
-            SelectComboItem(list, static_cast<int>(index));
-        }
+        ShowRowBlank(list);
         return;
     }
     if (!RowListLoaded[row])
@@ -184,7 +157,7 @@ void CDlgExpert1::RowToggled(int checkId)
 void CDlgExpert1::RowChosen(int listId)
 {
     uint16_t scanCode = LookupValue(static_cast<uint32_t>(listId), Keys1Rows);
-    int row = RowOfList(listId);
+    int row = RowOfList(listId, IDC_KEYS1_LIST, RowCount);
     if (scanCode == 0 || row < 0)
         return;
     uint32_t value = static_cast<uint32_t>(GetComboData(listId));
@@ -196,7 +169,7 @@ void CDlgExpert1::RowChosen(int listId)
 
 void CDlgExpert1::LoadRowList(int listId)
 {
-    int row = RowOfList(listId);
+    int row = RowOfList(listId, IDC_KEYS1_LIST, RowCount);
     if (row < 0 || RowListLoaded[row])
         return;
     uint16_t scanCode = LookupValue(static_cast<uint32_t>(listId), Keys1Rows);

@@ -54,25 +54,11 @@ const ItemString Keys2Texts[] = {
     {IDC_INSTALL, kIdInstallButton},        {IDC_KEYS2_FIRST, kIdKeysButton},
     {IDC_KEYS2_CAPTION, kIdMoreKeysButton}, {0, 0},
 };
-
-int FilledIndexOf(uint32_t value)
-{
-    for (int n = 1; Keys2Values[n].StringId != 0; ++n)
-        if (static_cast<uint32_t>(Keys2Values[n].Data) == value)
-            return n - 1;
-    return -1;
-}
 } // namespace
 
 CDlgExpert2::~CDlgExpert2()
 {
     free(RowValues);
-}
-
-int CDlgExpert2::RowOfList(int listId) const
-{
-    int row = listId - (IDC_KEYS2_LIST + 1);
-    return row >= 0 && row < RowCount ? row : -1;
 }
 
 int CDlgExpert2::OnInitDialog()
@@ -83,9 +69,7 @@ int CDlgExpert2::OnInitDialog()
     PlacePage();
     SetItemStrings(Keys2Texts);
 
-    int rows = 0;
-    while (Keys2Rows[rows].Key != 0)
-        ++rows;
+    int rows = CountRows(Keys2Rows);
     RowValues = static_cast<RowValue*>(calloc(rows, sizeof(RowValue)));
     RowCount = RowValues ? rows : 0;
     for (int row = 0; row < RowCount; ++row)
@@ -103,7 +87,7 @@ int CDlgExpert2::OnInitDialog()
         HWND list = GetDlgItem(Handle, listId);
         FillCombo(list, Keys2Values, static_cast<int32_t>(RowValues[row].Value));
         SendMessageW(list, CB_DELETESTRING, 0, 0);
-        int index = FilledIndexOf(RowValues[row].Value);
+        int index = FilledIndexOf(Keys2Values, RowValues[row].Value);
         SelectComboItem(list, index);
     }
 
@@ -127,7 +111,7 @@ void CDlgExpert2::RowToggled(int checkId)
     int listId = checkId + 100;
     HWND list = GetDlgItem(Handle, listId);
     uint16_t scanCode = LookupValue(static_cast<uint32_t>(listId), Keys2Rows);
-    int row = RowOfList(listId);
+    int row = RowOfList(listId, IDC_KEYS2_LIST, RowCount);
     if (!list || scanCode == 0 || row < 0)
         return;
     int checked = IsItemChecked(checkId);
@@ -135,26 +119,21 @@ void CDlgExpert2::RowToggled(int checkId)
     if (!checked)
     {
         RowValues[row].Value = static_cast<uint32_t>(GetComboData(listId));
-        LRESULT index = SendMessageW(list, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(u" "));
-        if (index >= 0)
-        {
-            SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), 0);
-            SelectComboItem(list, static_cast<int>(index));
-        }
+        ShowRowBlank(list);
         return;
     }
     if (SendMessageW(list, CB_GETCOUNT, 0, 0) <= 0)
         FillCombo(list, Keys2Values, 0);
     SendMessageW(list, CB_DELETESTRING, 0, 0);
     uint32_t value = RowValues[row].Value ? RowValues[row].Value : scanCode;
-    int index = FilledIndexOf(value);
+    int index = FilledIndexOf(Keys2Values, value);
     SelectComboItem(list, index >= 0 ? index : 0);
 }
 
 void CDlgExpert2::RowChosen(int listId)
 {
     uint16_t scanCode = LookupValue(static_cast<uint32_t>(listId), Keys2Rows);
-    int row = RowOfList(listId);
+    int row = RowOfList(listId, IDC_KEYS2_LIST, RowCount);
     if (scanCode == 0 || row < 0)
         return;
     uint32_t value = static_cast<uint32_t>(GetComboData(listId));
