@@ -149,6 +149,27 @@ void CInstall::ReadInstallRecord()
 }
 
 // The options and the key assignments, in the layout's key; both forms of the record end with them.
+// The record's keys from SOFTWARE down to the layout's own, opened (never created) for writing. All
+// stay open, so that a caller can take the lower ones apart from their parents. 0 unless all exist.
+struct RecordKeys
+{
+    CKey Software, Vendor, Family, Layouts, Layout;
+};
+
+static int OpenRecordKeys(CInstall& install, RecordKeys& keys)
+{
+    keys.Software = install.OpenKeyById(HKEY_LOCAL_MACHINE, kIdSoftwareKey, kKeyWrite);
+    if (keys.Software)
+        keys.Vendor = install.OpenKeyById(keys.Software.Get(), kIdVendorKey, kKeyWrite);
+    if (keys.Vendor)
+        keys.Family = install.OpenKeyById(keys.Vendor.Get(), kIdFamilyName, kKeyWrite);
+    if (keys.Family)
+        keys.Layouts = install.OpenKeyById(keys.Family.Get(), kIdLayoutsKey, kKeyWrite);
+    if (keys.Layouts)
+        keys.Layout = install.OpenKeyById(keys.Layouts.Get(), kIdLayoutRecordName, kKeyWrite);
+    return keys.Layout ? 1 : 0;
+}
+
 static int WriteOptions(CInstall& install, HKEY layout)
 {
     if (!install.SetDwordValueById(layout, kIdLayoutVariantValue,
@@ -171,14 +192,8 @@ int CInstall::WriteInstallRecord()
 {
     if (ModifyMode)
     {
-        CKey software = OpenKeyById(HKEY_LOCAL_MACHINE, kIdSoftwareKey, kKeyWrite);
-        CKey vendor = software ? OpenKeyById(software.Get(), kIdVendorKey, kKeyWrite) : CKey();
-        CKey family = vendor ? OpenKeyById(vendor.Get(), kIdFamilyName, kKeyWrite) : CKey();
-        CKey layouts = family ? OpenKeyById(family.Get(), kIdLayoutsKey, kKeyWrite) : CKey();
-        CKey layout = layouts ? OpenKeyById(layouts.Get(), kIdLayoutRecordName, kKeyWrite) : CKey();
-        if (!layout)
-            return 0;
-        return WriteOptions(*this, layout.Get());
+        RecordKeys keys;
+        return OpenRecordKeys(*this, keys) ? WriteOptions(*this, keys.Layout.Get()) : 0;
     }
 
     // The layout the user had before the first install, recorded once and never rewritten.
@@ -264,13 +279,13 @@ int CInstall::WriteInstallRecord()
 
 int CInstall::DeleteInstallRecord()
 {
-    CKey software = OpenKeyById(HKEY_LOCAL_MACHINE, kIdSoftwareKey, kKeyWrite);
-    CKey vendor = software ? OpenKeyById(software.Get(), kIdVendorKey, kKeyWrite) : CKey();
-    CKey family = vendor ? OpenKeyById(vendor.Get(), kIdFamilyName, kKeyWrite) : CKey();
-    CKey layouts = family ? OpenKeyById(family.Get(), kIdLayoutsKey, kKeyWrite) : CKey();
-    CKey layout = layouts ? OpenKeyById(layouts.Get(), kIdLayoutRecordName, kKeyWrite) : CKey();
-    if (!layout)
+    RecordKeys keys;
+    if (!OpenRecordKeys(*this, keys))
         return 0;
+    CKey& vendor = keys.Vendor;
+    CKey& family = keys.Family;
+    CKey& layouts = keys.Layouts;
+    CKey& layout = keys.Layout;
 
     DeleteValueById(layout.Get(), kIdUninstallerValue);
     DeleteValueById(layout.Get(), kIdUninstallerLinkValue);
@@ -310,7 +325,7 @@ int CInstall::DeleteInstallRecord()
         family.Reset();
         DeleteKeyById(vendor.Get(), kIdFamilyName);
         vendor.Reset();
-        DeleteKeyById(software.Get(), kIdVendorKey);
+        DeleteKeyById(keys.Software.Get(), kIdVendorKey);
     }
     return 1;
 }
