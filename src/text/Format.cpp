@@ -279,18 +279,7 @@ int FormatInteger(GString& s, const Directive& d, Args& a)
     }
     else
     {
-        if (d.Size == kSize64)
-        {
-            const int64_t v = TakeInt64(a);
-            negative = isSigned && v < 0;
-            value = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-        }
-        else
-        {
-            const int32_t v = TakeInt32(a);
-            negative = isSigned && v < 0;
-            value = negative ? 0 - static_cast<uint64_t>(static_cast<int64_t>(v)) : static_cast<uint32_t>(v);
-        }
+        value = TakeMagnitude(a, d.Size == kSize64, isSigned, &negative);
         if (d.Letter == u'x' || d.Letter == u'X')
             base = 16;
         else if (d.Letter == u'o')

@@ -56,6 +56,15 @@ inline int64_t TakeInt64(Args& a)
 {
     return va_arg(a.List, int64_t);
 }
+// An integer argument of the directive's size as a magnitude and a sign; only a signed conversion
+// reads a negative value.
+inline uint64_t TakeMagnitude(Args& a, bool size64, bool isSigned, bool* negative)
+{
+    const int64_t v = size64 ? TakeInt64(a) : TakeInt32(a);
+    const uint64_t raw = size64 ? static_cast<uint64_t>(v) : static_cast<uint32_t>(v);
+    *negative = isSigned && v < 0;
+    return *negative ? 0 - static_cast<uint64_t>(v) : raw;
+}
 inline double TakeDouble(Args& a)
 {
     return va_arg(a.List, double);

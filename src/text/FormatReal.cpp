@@ -307,18 +307,7 @@ int FormatSize(GString& s, const Directive& given, Args& a)
     const bool isSigned = d.Letter == u'I';
     uint64_t magnitude;
     bool negative = false;
-    if (d.Size == kSize64)
-    {
-        const int64_t v = TakeInt64(a);
-        negative = isSigned && v < 0;
-        magnitude = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-    }
-    else
-    {
-        const int32_t v = TakeInt32(a);
-        negative = isSigned && v < 0;
-        magnitude = negative ? 0 - static_cast<uint64_t>(static_cast<int64_t>(v)) : static_cast<uint32_t>(v);
-    }
+    magnitude = TakeMagnitude(a, d.Size == kSize64, isSigned, &negative);
     int precision = d.Precision < 0 ? 3 : d.Precision < 2 ? 2 : d.Precision;
     if (precision > kMaxPrecision)
         precision = kMaxPrecision;
